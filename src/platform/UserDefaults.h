@@ -29,6 +29,10 @@ public:
     virtual bool synchronize() = 0;
     // Removes every key of the application's domain (used when uninstalling).
     virtual void removePersistentDomain() = 0;
+
+    // The standard user defaults of the process, installed by main() (or a test fixture).
+    static UserDefaults& standard();
+    static void setStandard(UserDefaults* defaults);
 };
 
 }  // namespace pellora
