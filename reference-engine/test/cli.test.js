@@ -5,7 +5,7 @@ const fs = require('fs');
 const path = require('path');
 const { test } = require('node:test');
 
-const { installEngine, request, waitFor, run } = require('./helpers');
+const { installEngine, request, waitFor, run } = require('../test-support/helpers');
 
 function cmdline(pid) {
   return fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').split('\0').filter(Boolean);

@@ -7,7 +7,7 @@ const net = require('net');
 const path = require('path');
 const { test, before, after } = require('node:test');
 
-const { installEngine, request, waitFor } = require('./helpers');
+const { installEngine, request, waitFor } = require('../test-support/helpers');
 
 // One Engine for the whole file; each test sets the switches it needs and clears them.
 let engine;
