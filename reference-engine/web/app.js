@@ -1,7 +1,8 @@
 // The Engine's web interface. One script, no dependencies.
 //
 // The page is a set of panels. Each panel is registered with PelloraApp.registerPanel({
-// id, title, wide, when(ctx), render(body, ctx) }) and is shown when `when` allows it.
+// id, order, title, wide, when(ctx), render(body, ctx) }) and is shown, sorted by order,
+// when `when` allows it.
 // ctx carries the desktop shell object (window.__PELLORA_SHELL__, absent in a plain
 // browser), the native browser bridge (window.__PELLORA_BROWSER__, when the desktop hosts
 // one), the Engine facts and helpers. Adding the native browser panel later means
@@ -181,6 +182,7 @@
   function registerPanel(def) {
     panels = panels.filter(function (p) { return p.id !== def.id; });
     panels.push(def);
+    panels.sort(function (a, b) { return (a.order || 100) - (b.order || 100); });
     if (document.readyState !== 'loading' && root) render();
   }
 
@@ -189,6 +191,7 @@
 
   registerPanel({
     id: 'desktop',
+    order: 50,
     title: function () { return t('desktop'); },
     when: function (c) { return !c.compact; },
     render: function (body, c) {
@@ -215,6 +218,7 @@
 
   registerPanel({
     id: 'sessions',
+    order: 10,
     wide: true,
     title: function () { return t('sessions'); },
     when: function () { return true; },
@@ -293,6 +297,7 @@
 
   registerPanel({
     id: 'works',
+    order: 20,
     title: function () { return t('works'); },
     when: function (c) { return !c.compact; },
     render: function (body) {
@@ -343,6 +348,7 @@
 
   registerPanel({
     id: 'files',
+    order: 30,
     title: function () { return t('files'); },
     when: function (c) { return !c.compact; },
     render: function (body) {
@@ -377,6 +383,7 @@
 
   registerPanel({
     id: 'local',
+    order: 40,
     title: function () { return t('local'); },
     when: function (c) { return !c.compact && !!c.shell && c.shell.connectionMode === 'local'; },
     render: function (body, c) {
@@ -430,6 +437,7 @@
 
   registerPanel({
     id: 'links',
+    order: 60,
     title: function () { return t('links'); },
     when: function (c) { return !c.compact; },
     render: function (body) {
@@ -459,6 +467,7 @@
   // offers and is where tabs, surfaces and agent control plug in.
   registerPanel({
     id: 'browser',
+    order: 70,
     title: function () { return t('browser'); },
     when: function (c) { return !c.compact && !!c.browser; },
     render: function (body, c) {
