@@ -74,8 +74,8 @@ function parseArgs(args, { flags = [], options = [], positional = 0 }) {
 
 function engineProcesses() {
   return {
-    server: common.findProcesses(dir, 'server.js'),
-    scheduler: common.findProcesses(dir, 'scheduler.js'),
+    server: common.engineProcesses(dir, 'server'),
+    scheduler: common.engineProcesses(dir, 'scheduler'),
   };
 }
 

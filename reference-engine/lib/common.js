@@ -199,6 +199,26 @@ function findProcesses(dir, scriptName) {
   return found;
 }
 
+// The processes of one kind ("server" or "scheduler") of this installation: those found by
+// their command line, plus the one named in its pid file when that still runs this
+// installation's script (it may have been started through another spelling of the path).
+function engineProcesses(dir, kind) {
+  const script = `${kind}.js`;
+  const found = findProcesses(dir, script);
+  try {
+    const pid = Number(fs.readFileSync(path.join(paths(dir).run, `${kind}.pid`), 'utf8'));
+    if (Number.isInteger(pid) && pid > 1 && pid !== process.pid && !found.includes(pid) && isAlive(pid)) {
+      const args = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').split('\0');
+      if (args[0].endsWith('/runtime/node') && fs.realpathSync(args[1]) === fs.realpathSync(path.join(dir, script))) {
+        found.push(pid);
+      }
+    }
+  } catch {
+    // No pid file, or a process that is not ours.
+  }
+  return found;
+}
+
 function isZombie(pid) {
   try {
     const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
@@ -240,6 +260,7 @@ module.exports = {
   applicationSupportDir,
   workerKeyPath,
   findProcesses,
+  engineProcesses,
   isAlive,
   sleep,
 };

@@ -81,7 +81,7 @@ function move(from, to) {
 }
 
 async function stopRunningEngine(dir) {
-  const list = () => [...common.findProcesses(dir, 'server.js'), ...common.findProcesses(dir, 'scheduler.js')];
+  const list = () => [...common.engineProcesses(dir, 'server'), ...common.engineProcesses(dir, 'scheduler')];
   const pids = list();
   if (pids.length === 0) return false;
   say(`stopping the running Engine (pid ${pids.join(', ')})`);

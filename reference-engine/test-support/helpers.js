@@ -92,8 +92,8 @@ async function installEngine(t, { port, env = {} } = {}) {
     url: (pathname) => `http://127.0.0.1:${p}${pathname}`,
     cli: (args, opts = {}) => run(path.join(dir, 'bin', 'pellora'), args, { ...opts, env: { ...baseEnv, ...(opts.env || {}) } }),
     processes: () => ({
-      server: common.findProcesses(dir, 'server.js'),
-      scheduler: common.findProcesses(dir, 'scheduler.js'),
+      server: common.engineProcesses(dir, 'server'),
+      scheduler: common.engineProcesses(dir, 'scheduler'),
     }),
     setSwitches: (value) => common.writeSwitches(dir, value),
     async start() {
@@ -108,7 +108,7 @@ async function installEngine(t, { port, env = {} } = {}) {
 
 // Ends every process of the installation, whatever the switches say.
 async function killEngine(engine) {
-  const pids = () => [...common.findProcesses(engine.dir, 'server.js'), ...common.findProcesses(engine.dir, 'scheduler.js')];
+  const pids = () => [...common.engineProcesses(engine.dir, 'server'), ...common.engineProcesses(engine.dir, 'scheduler')];
   for (const pid of pids()) {
     try {
       process.kill(pid, 'SIGKILL');

@@ -5,6 +5,7 @@ const fs = require('fs');
 const path = require('path');
 const { test } = require('node:test');
 
+const common = require('../lib/common');
 const { installEngine, request, waitFor, run } = require('../test-support/helpers');
 
 function cmdline(pid) {
@@ -184,4 +185,21 @@ test('start and stop switches make the tool fail, hang or do nothing', async (t)
   const forced = await engine.cli(['stop']);
   assert.equal(forced.status, 0, forced.stderr);
   await waitFor(() => engine.processes().server.length === 0);
+});
+
+test('the same installation reached through a symbolic link is one Engine', async (t) => {
+  const engine = await installEngine(t);
+  const alias = path.join(engine.root, 'alias');
+  fs.symlinkSync(engine.dir, alias);
+  const viaAlias = await run(path.join(alias, 'bin/pellora'), ['start'], { env: engine.env });
+  assert.equal(viaAlias.status, 0, viaAlias.stderr);
+  assert.equal(common.findProcesses(alias, 'server.js').length, 1, 'the command line carries the path the tool was called by');
+  assert.equal(common.findProcesses(engine.dir, 'server.js').length, 0);
+
+  const direct = await engine.cli(['start']);
+  assert.match(direct.stdout, /Server already running/);
+  const stop = await engine.cli(['stop']);
+  assert.equal(stop.status, 0, stop.stderr);
+  const status = JSON.parse((await run(path.join(alias, 'bin/pellora'), ['status'], { env: engine.env })).stdout);
+  assert.deepEqual([status.server, status.scheduler], [[], []]);
 });
