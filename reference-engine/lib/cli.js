@@ -156,14 +156,28 @@ async function start(args) {
     server = launch('server.js', 'server.log');
     out(`Server starting (pid ${server.pid}).`);
   }
+  let scheduler = null;
   if (running.scheduler.length > 0) out(`Scheduler already running (pid ${running.scheduler.join(', ')}).`);
   else {
-    const scheduler = launch('scheduler.js', 'scheduler.log');
+    scheduler = launch('scheduler.js', 'scheduler.log');
     scheduler.unref();
     out(`Scheduler started (pid ${scheduler.pid}).`);
   }
   if (server) {
-    const ready = await waitForServer(server);
+    let ready;
+    try {
+      ready = await waitForServer(server);
+    } catch (err) {
+      // A half-started Engine is not left behind: the scheduler goes with the server.
+      if (scheduler) {
+        try {
+          process.kill(scheduler.pid, 'SIGTERM');
+        } catch {
+          // Already gone.
+        }
+      }
+      throw err;
+    }
     server.unref();
     out(ready
       ? `Pellora Engine listening on http://localhost:${common.readPort(dir)}`

@@ -49,6 +49,7 @@ test('start reports a server that cannot listen', async (t) => {
   const res = await engine.cli(['start']);
   assert.equal(res.status, 1);
   assert.match(res.stderr, /cannot listen/);
+  await waitFor(() => engine.processes().scheduler.length === 0, 3000);
 });
 
 test('admin commands print one JSON object and reject malformed arguments', async (t) => {
@@ -179,6 +180,15 @@ test('start and stop switches make the tool fail, hang or do nothing', async (t)
 
   engine.setSwitches({ stop_mode: 'hang' });
   assert.equal((await engine.cli(['stop'], { timeoutMs: 1500 })).timedOut, true);
+
+  engine.setSwitches({ admin_mode: 'fail' });
+  const adminFailed = await engine.cli(['admin', 'local-desktop-grant']);
+  assert.equal(adminFailed.status, 1);
+  assert.match(adminFailed.stderr, /failed/);
+  engine.setSwitches({ admin_mode: 'bad_json' });
+  const badJson = await engine.cli(['admin', 'local-folder-grant', 'b'.repeat(64)]);
+  assert.equal(badJson.status, 0);
+  assert.throws(() => JSON.parse(badJson.stdout));
 
   // A server that ignores SIGTERM is still ended by the tool.
   engine.setSwitches({ ignore_sigterm: true });
