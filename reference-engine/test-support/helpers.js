@@ -74,9 +74,9 @@ process.on('exit', () => {
 
 // Installs the Engine from the source tree (laid out like a release directory) into a
 // temporary directory with its own port and home, and returns handles to use it.
-async function installEngine(t, { port, env = {} } = {}) {
+async function installEngine(t, { port, env = {}, name = 'engine' } = {}) {
   const root = tempDir(t);
-  const dir = path.join(root, 'engine');
+  const dir = path.join(root, name);
   const home = path.join(root, 'home');
   fs.mkdirSync(home);
   const p = port || (await freePort());

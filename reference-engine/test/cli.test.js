@@ -213,3 +213,15 @@ test('the same installation reached through a symbolic link is one Engine', asyn
   const status = JSON.parse((await run(path.join(alias, 'bin/pellora'), ['status'], { env: engine.env })).stdout);
   assert.deepEqual([status.server, status.scheduler], [[], []]);
 });
+
+test('process discovery by pattern finds the Engine in a directory with special characters', async (t) => {
+  const engine = await installEngine(t, { name: 'My Engine (beta)+1' });
+  await engine.start();
+  // The desktop application escapes these characters and matches with pgrep -f.
+  const escaped = engine.dir.replace(/[[\]\\.*^$+?(){}|/]/g, (c) => `\\${c}`);
+  for (const [script, pids] of [['server', engine.processes().server], ['scheduler', engine.processes().scheduler]]) {
+    const res = await run('/usr/bin/pgrep', ['-f', `${escaped}/runtime/node .*${script}\\.js`]);
+    assert.deepEqual(res.stdout.trim().split('\n').map(Number), pids, script);
+  }
+  assert.equal((await request(engine.url('/api/pellora/system/liveness'))).status, 200);
+});
