@@ -40,4 +40,13 @@ public:
     bool synchronizeResult = true;  // what synchronize() answers
 };
 
+// Installs `defaults` as the process's standard user defaults for the life of the scope.
+class StandardUserDefaultsScope {
+public:
+    explicit StandardUserDefaultsScope(UserDefaults& defaults) { UserDefaults::setStandard(&defaults); }
+    ~StandardUserDefaultsScope() { UserDefaults::setStandard(nullptr); }
+    StandardUserDefaultsScope(const StandardUserDefaultsScope&) = delete;
+    StandardUserDefaultsScope& operator=(const StandardUserDefaultsScope&) = delete;
+};
+
 }  // namespace pellora
