@@ -47,9 +47,10 @@ std::vector<std::string> singleArgument(const char* argument) { return {argument
 // does, so this pause is a plain timer rather than a cancellable sleep.
 Task<void> pauseIgnoringCancellation(Duration delay) {
     auto timer = std::make_shared<Timer>();
-    co_await awaitCallback<bool>([timer, delay](std::function<void(bool)> resolve) {
+    auto awaiter = awaitCallback<bool>([timer, delay](std::function<void(bool)> resolve) {
         *timer = EventLoop::main().startTimer(delay, false, [resolve] { resolve(true); });
     });
+    co_await awaiter;
 }
 
 }  // namespace
@@ -155,7 +156,8 @@ Task<LifecycleProcess::Output> EngineManager::runCLI(std::vector<std::string> ar
     environment["PATH"] = toolSearchPath(inheritedPath);
 
     const double limit = cliTimeLimit(arguments);
-    auto output = co_await lifecycle_.run(tool, std::move(arguments), std::move(environment), limit);
+    auto run = lifecycle_.run(tool, std::move(arguments), std::move(environment), limit);
+    auto output = co_await std::move(run);
     if (output.status != 0) {
         throw EngineError::cliFailed(output.status, output.stderr.empty() ? output.stdout : output.stderr);
     }
@@ -167,7 +169,8 @@ Task<std::vector<Identity>> EngineManager::localProcessIdentities() {
     auto dir = installDir();
     if (!dir) co_return std::vector<Identity>{};
     auto tree = processTree_;
-    auto found = co_await offload(*ports_.utilityQueue, [tree, dir] { return tree->processes(dir, {}); });
+    auto awaiter = offload(*ports_.utilityQueue, [tree, dir] { return tree->processes(dir, {}); });
+    auto found = co_await awaiter;
     std::vector<Identity> identities(found.begin(), found.end());
     std::sort(identities.begin(), identities.end());
     co_return identities;
@@ -175,35 +178,52 @@ Task<std::vector<Identity>> EngineManager::localProcessIdentities() {
 
 // --- Processes ------------------------------------------------------------------------
 
-Task<ProcessDiscovery::PIDs> EngineManager::serverIds(std::filesystem::path dir, int port) {
+// gcc 12 lets a lambda inside a coroutine capture the caller's argument instead of the
+// frame's copy, which is gone once the coroutine suspends: the lambdas below capture
+// locals copied from the parameters, never the parameters themselves.
+// Awaited operations below keep every object with a destructor in a named local: gcc 12
+// destroys some temporaries of a co_await expression twice.
+
+Task<ProcessDiscovery::PIDs> EngineManager::serverIds() {
     const ProcessDiscovery* discovery = &discovery_;
-    co_return co_await offload(*ports_.utilityQueue,
-                               [discovery, dir, port] { return discovery->serverPIDs(dir, port); });
+    const std::filesystem::path dir = *installDir();
+    const int port = enginePort();
+    auto awaiter = offload(*ports_.utilityQueue, [discovery, dir, port] { return discovery->serverPIDs(dir, port); });
+    auto ids = co_await awaiter;
+    co_return ids;
 }
 
-Task<ProcessDiscovery::PIDs> EngineManager::schedulerIds(std::filesystem::path dir) {
+Task<ProcessDiscovery::PIDs> EngineManager::schedulerIds() {
     const ProcessDiscovery* discovery = &discovery_;
-    co_return co_await offload(*ports_.utilityQueue,
-                               [discovery, dir] { return discovery->schedulerPIDs(dir); });
+    const std::filesystem::path dir = *installDir();
+    auto awaiter = offload(*ports_.utilityQueue, [discovery, dir] { return discovery->schedulerPIDs(dir); });
+    auto ids = co_await awaiter;
+    co_return ids;
 }
 
-Task<void> EngineManager::signalOnQueue(ProcessDiscovery::PIDs ids, int signal, std::string name) {
-    const ProcessDiscovery* discovery = &discovery_;
-    co_await offload(*ports_.utilityQueue,
-                     [discovery, ids = std::move(ids), signal, name = std::move(name)] {
-                         discovery->signalPIDs(ids, signal, name);
-                     });
+Task<ProcessDiscovery::PIDs> EngineManager::engineIds() {
+    auto servers = co_await serverIds();
+    auto schedulers = co_await schedulerIds();
+    co_return concatenated(std::move(servers), schedulers);
 }
 
-Task<void> EngineManager::logAdoption(std::string reason) {
+Task<void> EngineManager::signalOnQueue(ProcessDiscovery::PIDs ids, int signal, const char* name) {
+    const ProcessDiscovery* discovery = &discovery_;
+    auto awaiter = offload(*ports_.utilityQueue, [discovery, ids, signal, name] {
+        discovery->signalPIDs(ids, signal, name);
+    });
+    co_await awaiter;
+}
+
+Task<void> EngineManager::logAdoption(const char* reason) {
     auto dir = installDir();
     if (!dir) {
-        logLine("[shell] Cannot adopt engine PIDs (" + reason + "): no install dir");
+        logLine(std::string("[shell] Cannot adopt engine PIDs (") + reason + "): no install dir");
         co_return;
     }
-    auto servers = co_await serverIds(*dir, enginePort());
-    auto schedulers = co_await schedulerIds(*dir);
-    logLine("[shell] Adopted engine (" + reason + "): server=" + ProcessDiscovery::formatPIDs(servers) +
+    auto servers = co_await serverIds();
+    auto schedulers = co_await schedulerIds();
+    logLine(std::string("[shell] Adopted engine (") + reason + "): server=" + ProcessDiscovery::formatPIDs(servers) +
             ", scheduler=" + ProcessDiscovery::formatPIDs(schedulers));
 }
 
@@ -224,13 +244,15 @@ Task<bool> EngineManager::start() {
 }
 
 Task<bool> EngineManager::startPastGuard() {
-    if (co_await isEngineAlive()) {
-        co_await logAdoption(std::string("engine already alive on startup"));
+    const bool alive = co_await isEngineAlive();
+    if (alive) {
+        co_await logAdoption("engine already alive on startup");
         co_return false;
     }
     // A stop requested while the liveness check ran wins over this start.
     if (lifecycleStopRequested) co_return false;
-    co_await runCLI(singleArgument("start"));
+    auto run = runCLI(singleArgument("start"));
+    co_await std::move(run);
     co_return true;
 }
 
@@ -238,7 +260,7 @@ Task<bool> EngineManager::isEngineAlive() {
     auto keepAlive = weak_from_this().lock();
     auto dir = installDir();
     if (!dir) co_return false;
-    auto servers = co_await serverIds(*dir, enginePort());
+    auto servers = co_await serverIds();
     co_return !servers.empty();
 }
 
@@ -251,7 +273,8 @@ Task<bool> EngineManager::waitUntilReady(double timeout) {
     request.requestTimeout = 1;
     auto http = ports_.http;
     while (loop.uptime() < deadline) {
-        auto result = co_await fetch(*http, request);
+        auto exchange = fetch(*http, request);
+        auto result = co_await std::move(exchange);
         if (result.response && result.response->statusCode <= 499) co_return true;
         co_await pauseIgnoringCancellation(kPollInterval);
     }
@@ -265,11 +288,12 @@ Task<bool> EngineManager::waitUntilStopped(double timeout) {
     while (loop.uptime() < deadline) {
         auto dir = installDir();
         if (!dir) co_return true;
-        auto servers = co_await serverIds(*dir, enginePort());
+        auto servers = co_await serverIds();
         if (servers.empty()) co_return true;
         co_await sleepFor(kPollInterval);
     }
-    co_return !(co_await isEngineAlive());
+    const bool alive = co_await isEngineAlive();
+    co_return !alive;
 }
 
 Task<void> EngineManager::stop() {
@@ -279,13 +303,17 @@ Task<void> EngineManager::stop() {
 
     bool toolFailed = false;
     try {
-        co_await runCLI(singleArgument("stop"));
+        auto run = runCLI(singleArgument("stop"));
+        co_await std::move(run);
     } catch (const std::exception& error) {
         logLine("[shell] Tier 1 (CLI stop) failed: " + describeError(error));
         toolFailed = true;
     }
     if (!wasAlive) co_return;
-    if (!toolFailed && co_await waitUntilStopped(kStopToolWait)) co_return;
+    if (!toolFailed) {
+        const bool stopped = co_await waitUntilStopped(kStopToolWait);
+        if (stopped) co_return;
+    }
     logLine(kEscalateToTier2);
     co_await stopBySignals();
 }
@@ -296,14 +324,17 @@ Task<void> EngineManager::stopBySignals() {
         logLine("[shell] Tier 2/3 skipped: no install dir resolved.");
         co_return;
     }
-    auto ids = concatenated(co_await serverIds(*dir, enginePort()), co_await schedulerIds(*dir));
+    auto ids = co_await engineIds();
     if (ids.empty()) co_return;
-    co_await signalOnQueue(ids, SIGTERM, std::string("SIGTERM"));
-    if (co_await waitUntilStopped(kTermWait)) co_return;
+    auto terminating = signalOnQueue(ids, SIGTERM, "SIGTERM");
+    co_await std::move(terminating);
+    const bool stopped = co_await waitUntilStopped(kTermWait);
+    if (stopped) co_return;
 
     logLine(kEscalateToTier3);
-    ids = concatenated(co_await serverIds(*dir, enginePort()), co_await schedulerIds(*dir));
-    co_await signalOnQueue(ids, SIGKILL, std::string("SIGKILL"));
+    ids = co_await engineIds();
+    auto killing = signalOnQueue(ids, SIGKILL, "SIGKILL");
+    co_await std::move(killing);
     co_await waitUntilStopped(kKillWait);
 }
 
@@ -311,12 +342,13 @@ Task<void> EngineManager::forceKillEverything() {
     auto keepAlive = weak_from_this().lock();
     auto dir = installDir();
     if (!dir) co_return;
-    auto servers = co_await serverIds(*dir, enginePort());
-    auto schedulers = co_await schedulerIds(*dir);
+    auto servers = co_await serverIds();
+    auto schedulers = co_await schedulerIds();
     if (servers.empty() && schedulers.empty()) co_return;
     logLine("[shell] forceKillEverything: server=" + ProcessDiscovery::formatPIDs(servers) +
             ", scheduler=" + ProcessDiscovery::formatPIDs(schedulers));
-    co_await signalOnQueue(concatenated(servers, schedulers), SIGKILL, std::string("SIGKILL"));
+    auto killing = signalOnQueue(concatenated(servers, schedulers), SIGKILL, "SIGKILL");
+    co_await std::move(killing);
 }
 
 }  // namespace pellora

@@ -88,10 +88,13 @@ public:
     const ProcessDiscovery& discovery() const { return discovery_; }
 
 private:
-    Task<ProcessDiscovery::PIDs> serverIds(std::filesystem::path dir, int port);
-    Task<ProcessDiscovery::PIDs> schedulerIds(std::filesystem::path dir);
-    Task<void> signalOnQueue(ProcessDiscovery::PIDs ids, int signal, std::string name);
-    Task<void> logAdoption(std::string reason);
+    // Discovery for the resolved installation (callers check that there is one).
+    Task<ProcessDiscovery::PIDs> serverIds();
+    Task<ProcessDiscovery::PIDs> schedulerIds();
+    // Server ids followed by scheduler ids.
+    Task<ProcessDiscovery::PIDs> engineIds();
+    Task<void> signalOnQueue(ProcessDiscovery::PIDs ids, int signal, const char* name);
+    Task<void> logAdoption(const char* reason);
     // start() after its guard set startInFlight.
     Task<bool> startPastGuard();
     // Tier 2 then Tier 3 of stop().

@@ -67,7 +67,9 @@ private:
 }  // namespace
 
 Task<HttpResult> fetch(HttpClient& client, HttpRequest request) {
-    co_return co_await FetchAwaiter(client, std::move(request));
+    FetchAwaiter awaiter(client, std::move(request));  // named: see gcc 12 note in WorkQueue.h
+    auto result = co_await awaiter;
+    co_return result;
 }
 
 }  // namespace pellora

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <exception>
+#include <coroutine>
 #include <functional>
 #include <memory>
 #include <type_traits>
@@ -20,31 +21,64 @@ public:
     virtual void dispatch(std::function<void()> work, std::function<void()> completion) = 0;
 };
 
-// Runs `work` on `queue` and resumes the awaiting task on the main loop with its result or
-// exception.
+// Awaits `work` run on `queue`: resumes the awaiting task on the main loop with its
+// result or exception. The state lives in the awaiter (inside the awaiting frame) and in
+// shared ownership with the queued closures, so nothing refers to a temporary of the
+// co_await expression once the task is suspended.
 template <typename F>
-Task<std::invoke_result_t<F>> offload(WorkQueue& queue, F work) {
+class OffloadAwaiter {
+public:
     using Result = std::invoke_result_t<F>;
-    using Stored = std::conditional_t<std::is_void_v<Result>, std::monostate, Result>;
-    auto outcome = std::make_shared<std::variant<std::monostate, Stored, std::exception_ptr>>();
-    co_await awaitCallback<bool>([&queue, &work, outcome](std::function<void(bool)> resolve) {
-        queue.dispatch(
-            [work = std::move(work), outcome]() mutable {
+
+    OffloadAwaiter(WorkQueue& queue, F work) : queue_(queue), work_(std::move(work)) {}
+    bool await_ready() noexcept { return false; }
+    bool await_suspend(std::coroutine_handle<> handle) {
+        auto state = state_;
+        state->handle = handle;
+        state->dispatching = true;
+        queue_.dispatch(
+            [work = std::move(work_), state]() mutable {
                 try {
                     if constexpr (std::is_void_v<Result>) {
                         work();
-                        outcome->template emplace<1>();
+                        state->outcome.template emplace<1>();
                     } else {
-                        outcome->template emplace<1>(work());
+                        state->outcome.template emplace<1>(work());
                     }
                 } catch (...) {
-                    outcome->template emplace<2>(std::current_exception());
+                    state->outcome.template emplace<2>(std::current_exception());
                 }
             },
-            [resolve] { resolve(true); });
-    });
-    if (outcome->index() == 2) std::rethrow_exception(std::get<2>(*outcome));
-    if constexpr (!std::is_void_v<Result>) co_return std::move(std::get<1>(*outcome));
+            [state] {
+                state->completed = true;
+                if (!state->dispatching) state->handle.resume();
+            });
+        state->dispatching = false;
+        // A queue that ran everything inline: carry on without suspending.
+        return !state->completed;
+    }
+    Result await_resume() {
+        if (state_->outcome.index() == 2) std::rethrow_exception(std::get<2>(state_->outcome));
+        if constexpr (!std::is_void_v<Result>) return std::move(std::get<1>(state_->outcome));
+    }
+
+private:
+    using Stored = std::conditional_t<std::is_void_v<Result>, std::monostate, Result>;
+    struct State {
+        std::coroutine_handle<> handle;
+        bool dispatching = false;
+        bool completed = false;
+        std::variant<std::monostate, Stored, std::exception_ptr> outcome;
+    };
+    WorkQueue& queue_;
+    F work_;
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
+// Runs `work` on `queue`; `co_await` the result.
+template <typename F>
+OffloadAwaiter<F> offload(WorkQueue& queue, F work) {
+    return OffloadAwaiter<F>(queue, std::move(work));
 }
 
 }  // namespace pellora
