@@ -66,7 +66,7 @@ TEST(EngineOrigin, RefusedAddresses) {
         "https://[zz::1]",
         "https://eng ine.example.com",
         "https://engine.example.com/\x01",
-        "https://b\xC3\xBC" "cher.example",
+        ("https://b\xC3\xBC" "cher.example"),  // split so the escape ends before "c"
         "https://exa%41mple.com",
         "https://engine.example.com%",
         "1https://engine.example.com",
