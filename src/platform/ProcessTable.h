@@ -41,6 +41,9 @@ public:
     virtual std::optional<ProcessInfo> info(std::int32_t pid) = 0;
     // Absolute path of the process's executable as the kernel knows it; absent on failure.
     virtual std::optional<std::string> executablePath(std::int32_t pid) = 0;
+    // True when the kernel refuses to show the process's executable to this process (it
+    // runs in another security context, like a container's init): not one of ours.
+    virtual bool executableAccessDenied(std::int32_t pid) = 0;
     // Sends `signal` (0 probes); returns 0 or the errno of the failure.
     virtual int sendSignal(std::int32_t pid, int signal) = 0;
 };

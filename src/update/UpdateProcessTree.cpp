@@ -98,6 +98,7 @@ std::optional<UpdateProcessTree::Entry> UpdateProcessTree::inspect(
     if (!matches(*info)) return std::nullopt;
 
     auto path = table_->executablePath(pid);
+    if (!path && table_->executableAccessDenied(pid)) return std::nullopt;  // not one of ours
     if (!path) {
         if (!fallback) fallback = loadFallbackPathTable();
         auto found = fallback->find(pid);

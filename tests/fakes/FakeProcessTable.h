@@ -34,6 +34,8 @@ public:
     std::set<int> fatalSignals;
     // Pids whose processes survive every signal.
     std::set<std::int32_t> unkillable;
+    // Pids whose executable the kernel refuses to show.
+    std::set<std::int32_t> accessDenied;
     std::vector<std::pair<std::int32_t, int>> signalsSent;  // (pid, signal), signal 0 included
 
     // Adds a running process of the test user.
@@ -47,6 +49,7 @@ public:
     std::optional<std::vector<std::int32_t>> listProcesses(std::uint32_t user, std::size_t capacity) override;
     std::optional<ProcessInfo> info(std::int32_t pid) override;
     std::optional<std::string> executablePath(std::int32_t pid) override;
+    bool executableAccessDenied(std::int32_t pid) override { return accessDenied.contains(pid); }
     int sendSignal(std::int32_t pid, int signal) override;
 };
 

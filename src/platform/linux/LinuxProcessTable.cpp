@@ -193,6 +193,13 @@ std::optional<std::string> LinuxProcessTable::executablePath(std::int32_t pid) {
     return path;
 }
 
+bool LinuxProcessTable::executableAccessDenied(std::int32_t pid) {
+    if (pid <= 0) return false;
+    const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+    char buffer[1];
+    return ::readlink(link.c_str(), buffer, sizeof buffer) < 0 && (errno == EACCES || errno == EPERM);
+}
+
 int LinuxProcessTable::sendSignal(std::int32_t pid, int signal) {
     if (pid <= 0) return ESRCH;  // never a process group or every process
     return ::kill(pid, signal) == 0 ? 0 : errno;

@@ -19,6 +19,7 @@ public:
                                                            std::size_t capacity) override;
     std::optional<ProcessInfo> info(std::int32_t pid) override;
     std::optional<std::string> executablePath(std::int32_t pid) override;
+    bool executableAccessDenied(std::int32_t pid) override;
     int sendSignal(std::int32_t pid, int signal) override;
 
     // Parses the text of /proc/<pid>/stat (the command name may hold any bytes) and the

@@ -78,14 +78,17 @@ TEST_F(UpdateProcessTreeTest, SnapshotSkipsVanishedForeignZombieAndOwnProcesses)
     table->add(11, 1, "/opt/t/zombie").info.zombie = true;
     table->add(12, 1, "/opt/t/foreign").info.uid = 0;
     table->add(13, 1, "/opt/t/kworker").info.kernelThread = true;
+    table->add(15, 1, "/opt/t/init").executable.reset();
+    table->accessDenied = {15};  // another security context: not ours, no ps run
     // Listed, then gone before inspection: info fails and the probe says "no such process".
-    table->listOverride = std::vector<std::int32_t>{5, 10, 11, 12, 13, 14, 0, -3};
+    table->listOverride = std::vector<std::int32_t>{5, 10, 11, 12, 13, 14, 15, 0, -3};
 
     auto entries = tree.snapshot();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].identity, (Identity{10, 1000, 0}));
     EXPECT_EQ(entries[0].parent, 1);
     EXPECT_EQ(entries[0].executable, "/opt/t/kept");
+    EXPECT_TRUE(launcher->launches.empty());
 }
 
 TEST_F(UpdateProcessTreeTest, UnreadableLiveProcessAbortsTheSnapshot) {
