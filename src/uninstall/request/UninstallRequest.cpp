@@ -68,7 +68,7 @@ std::optional<std::string> bundleIdentifier(const std::filesystem::path& bundle)
 bool isStructurallyValid(const UninstallRequest& request) {
     const std::string_view path = request.appPath;
     return request.parentPID >= 2 && path.find('\0') == std::string_view::npos &&
-           path.size() > kBundleSuffix.size() && path.ends_with(kBundleSuffix) &&
+           path.ends_with(kBundleSuffix) &&
            path.front() == '/' && UninstallRequest::standardizedPath(path) == path &&
            bundleIdentifier(request.appPath) == UninstallRequest::kBundleIdentifier;
 }
