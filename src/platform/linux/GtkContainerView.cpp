@@ -5,11 +5,9 @@ namespace pellora {
 GtkContainerView::GtkContainerView(Color background)
     : GtkView(gtk_overlay_new()),
       background_(background),
-      children_(GTK_CONTAINER(widget()), [this](GtkWidget* child) {
-          gtk_widget_set_halign(child, GTK_ALIGN_FILL);
-          gtk_widget_set_valign(child, GTK_ALIGN_FILL);
-          gtk_overlay_add_overlay(GTK_OVERLAY(widget()), child);
-      }) {
+      // Overlays fill the container unless a child asks to be centred (a stack view).
+      children_(GTK_CONTAINER(widget()),
+                [this](GtkWidget* child) { gtk_overlay_add_overlay(GTK_OVERLAY(widget()), child); }) {
     GtkWidget* base = gtk_drawing_area_new();
     gtk_widget_set_hexpand(base, TRUE);
     gtk_widget_set_vexpand(base, TRUE);

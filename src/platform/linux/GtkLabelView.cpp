@@ -33,8 +33,8 @@ std::string GtkLabelView::text() const { return gtk_label_get_text(GTK_LABEL(wid
 
 void GtkLabelView::limitWidth(double maxWidth) {
     if (!style_.wraps) return;
-    // An average glyph is about half the font size wide.
-    const int characters = std::max(1, static_cast<int>(maxWidth / (style_.font.size * 0.5)));
+    // An average glyph of the interface font is a little under half the font size wide.
+    const int characters = std::max(1, static_cast<int>(maxWidth / (style_.font.size * 0.45)));
     gtk_label_set_max_width_chars(GTK_LABEL(widget()), characters);
 }
 
