@@ -28,6 +28,9 @@ TEST_F(GtkViewsTest, ParentsKeepChildrenAliveUntilTheyAreRemoved) {
         auto stack = factory_.makeVerticalStack(StackLayout{});
         stack->addArrangedSubview(label);
         container->addSubview(stack);
+        // A stack stays centred in the container it fills.
+        EXPECT_EQ(gtk_widget_get_valign(GtkView::of(*stack).widget()), GTK_ALIGN_CENTER);
+        EXPECT_EQ(gtk_widget_get_halign(GtkView::of(*stack).widget()), GTK_ALIGN_CENTER);
     }
     ASSERT_FALSE(weakLabel.expired());
     auto spinner = factory_.makeSpinner(24);
