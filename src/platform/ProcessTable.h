@@ -39,7 +39,8 @@ public:
                                                                    std::size_t capacity) = 0;
     // Absent when the process's record cannot be read (it may have exited).
     virtual std::optional<ProcessInfo> info(std::int32_t pid) = 0;
-    // Absolute path of the process's executable as the kernel knows it; absent on failure.
+    // Absolute path of the process's executable as the kernel knows it, symbolic links
+    // already resolved; absent on failure.
     virtual std::optional<std::string> executablePath(std::int32_t pid) = 0;
     // True when the kernel refuses to show the process's executable to this process (it
     // runs in another security context, like a container's init): not one of ours.

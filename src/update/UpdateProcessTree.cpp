@@ -97,12 +97,15 @@ std::optional<UpdateProcessTree::Entry> UpdateProcessTree::inspect(
     }
     if (!matches(*info)) return std::nullopt;
 
+    // The kernel's path has its links resolved already; only a path from `ps` needs it.
     auto path = table_->executablePath(pid);
     if (!path && table_->executableAccessDenied(pid)) return std::nullopt;  // not one of ours
     if (!path) {
         if (!fallback) fallback = loadFallbackPathTable();
         auto found = fallback->find(pid);
-        if (found != fallback->end() && found->second.starts_with('/')) path = found->second;
+        if (found != fallback->end() && found->second.starts_with('/')) {
+            path = resolvingSymlinks(found->second).string();
+        }
     }
     if (!path) {
         if (!identity(pid)) return std::nullopt;
@@ -110,7 +113,7 @@ std::optional<UpdateProcessTree::Entry> UpdateProcessTree::inspect(
     }
     const Identity seen{pid, info->startSeconds, info->startMicroseconds};
     if (identity(pid) != seen) return std::nullopt;  // the id was reused meanwhile
-    return Entry{seen, info->parent, resolvingSymlinks(*path).string()};
+    return Entry{seen, info->parent, std::move(*path)};
 }
 
 std::map<std::int32_t, std::string> UpdateProcessTree::parsePathTable(const std::string& output) {

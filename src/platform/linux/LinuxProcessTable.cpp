@@ -136,42 +136,20 @@ std::optional<LinuxProcessTable::StatFields> LinuxProcessTable::parseStat(std::s
     return fields;
 }
 
-std::optional<std::uint32_t> LinuxProcessTable::parseEffectiveUid(std::string_view status) {
-    auto at = status.find("\nUid:");
-    if (at == std::string_view::npos) return std::nullopt;
-    std::string_view line = status.substr(at + 5);
-    line = line.substr(0, line.find('\n'));
-    // Real, effective, saved, file-system ids: the second one counts.
-    for (int field = 0; field < 2; ++field) {
-        auto start = line.find_first_not_of(" \t");
-        if (start == std::string_view::npos) return std::nullopt;
-        line.remove_prefix(start);
-        auto end = line.find_first_of(" \t");
-        std::string_view token = line.substr(0, end);
-        if (field == 1) {
-            std::uint32_t uid = 0;
-            if (!parseNumber(token, uid)) return std::nullopt;
-            return uid;
-        }
-        if (end == std::string_view::npos) return std::nullopt;
-        line.remove_prefix(end);
-    }
-    return std::nullopt;
-}
-
 std::optional<ProcessInfo> LinuxProcessTable::info(std::int32_t pid) {
     if (pid <= 0) return std::nullopt;
     const std::string base = "/proc/" + std::to_string(pid);
     auto statText = readProcFile((base + "/stat").c_str());
-    auto statusText = readProcFile((base + "/status").c_str());
-    if (!statText || !statusText) return std::nullopt;
+    // The directory belongs to the process's effective user: one stat instead of reading
+    // and parsing /proc/<pid>/status.
+    struct stat owner {};
+    if (!statText || ::stat(base.c_str(), &owner) != 0) return std::nullopt;
     auto fields = parseStat(*statText);
-    auto uid = parseEffectiveUid(*statusText);
-    if (!fields || !uid) return std::nullopt;
+    if (!fields) return std::nullopt;
     ProcessInfo info;
     info.pid = pid;
     info.parent = fields->parent;
-    info.uid = *uid;
+    info.uid = owner.st_uid;
     info.zombie = fields->state == 'Z' || fields->state == 'X';
     info.kernelThread = (fields->flags & kKernelThreadFlag) != 0;
     const auto ticks = static_cast<unsigned long long>(ticksPerSecond_);

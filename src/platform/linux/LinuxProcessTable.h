@@ -1,6 +1,6 @@
 // The process table read from /proc: /proc/<pid>/stat for parent, state, flags and start
-// time (boot time + start ticks), /proc/<pid>/status for the effective user id, and the
-// /proc/<pid>/exe link for the executable. Stateless apart from constants read once; any
+// time (boot time + start ticks), the owner of /proc/<pid> for the effective user id, and
+// the /proc/<pid>/exe link for the executable. Stateless apart from constants read once; any
 // thread. Owned by main() and shared.
 #pragma once
 
@@ -22,8 +22,8 @@ public:
     bool executableAccessDenied(std::int32_t pid) override;
     int sendSignal(std::int32_t pid, int signal) override;
 
-    // Parses the text of /proc/<pid>/stat (the command name may hold any bytes) and the
-    // effective user id line of /proc/<pid>/status. Absent when malformed.
+    // Parses the text of /proc/<pid>/stat (the command name may hold any bytes). Absent
+    // when malformed.
     struct StatFields {
         char state = 0;
         std::int32_t parent = 0;
@@ -31,7 +31,6 @@ public:
         unsigned long long startTicks = 0;
     };
     static std::optional<StatFields> parseStat(std::string_view text);
-    static std::optional<std::uint32_t> parseEffectiveUid(std::string_view status);
 
 private:
     std::uint64_t bootTime_ = 0;

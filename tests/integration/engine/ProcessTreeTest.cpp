@@ -149,10 +149,6 @@ TEST(LinuxProcessTableTest, MalformedProcRecordsAreRejected) {
                             "42 (a) S 7 1 1 0 -1 4 1 0 0 0 0 0 0 0 20 0 1 0 -5"}) {
         EXPECT_FALSE(LinuxProcessTable::parseStat(bad)) << bad;
     }
-    EXPECT_EQ(LinuxProcessTable::parseEffectiveUid("Name:\tx\nUid:\t1000\t1001\t1000\t1000\n"), 1001u);
-    EXPECT_FALSE(LinuxProcessTable::parseEffectiveUid("Name:\tx\nUid:\t1000\n"));
-    EXPECT_FALSE(LinuxProcessTable::parseEffectiveUid("Name:\tx\nUid:\tabc\tdef\n"));
-    EXPECT_FALSE(LinuxProcessTable::parseEffectiveUid("garbage"));
 }
 
 }  // namespace
