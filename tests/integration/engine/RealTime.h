@@ -10,6 +10,8 @@
 #include "base/VirtualEventLoop.h"
 
 namespace pellora::integration {
+// Internal linkage: clang 14 with sanitizers cannot emit these coroutines as comdat.
+namespace {
 
 template <typename T>
 struct Outcome {
@@ -50,4 +52,5 @@ inline Task<bool> completes(Task<void> task) {
     co_return true;
 }
 
+}  // namespace
 }  // namespace pellora::integration

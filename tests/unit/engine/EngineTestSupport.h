@@ -8,6 +8,8 @@
 #include "base/VirtualEventLoop.h"
 
 namespace pellora::testing {
+// Internal linkage: clang 14 with sanitizers cannot emit these coroutines as comdat.
+namespace {
 
 template <typename T>
 struct Outcome {
@@ -43,4 +45,5 @@ inline Task<bool> completes(Task<void> task) {
     co_return true;
 }
 
+}  // namespace
 }  // namespace pellora::testing
