@@ -108,8 +108,16 @@ std::optional<UpdateProcessTree::Entry> UpdateProcessTree::inspect(
         }
     }
     if (!path) {
+        // A process on its way out loses its executable a moment before it turns into a
+        // zombie; give it that moment before calling it unverifiable.
+        for (int wait = 0; wait < 5 && identity(pid) && !table_->executablePath(pid); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
         if (!identity(pid)) return std::nullopt;
-        throw updateError("Cannot verify executable ownership for process " + std::to_string(pid) + ".");
+        path = table_->executablePath(pid);
+        if (!path) {
+            throw updateError("Cannot verify executable ownership for process " + std::to_string(pid) + ".");
+        }
     }
     const Identity seen{pid, info->startSeconds, info->startMicroseconds};
     if (identity(pid) != seen) return std::nullopt;  // the id was reused meanwhile
