@@ -26,16 +26,21 @@ BARE = BUILD / "bench" / "bare_webkit_window"
 RUNS = int(os.environ.get("RUNS", "7"))
 
 
-def page_requests(engine):
-    return sum(1 for r in engine.requests() if r["path"] == "/api/pellora/sessions")
+def page_request_since(engine, since):
+    """Whether the page asked for its sessions after `since` (the Engine's own clock)."""
+    return any(r["path"] == "/api/pellora/sessions" and r["at"] > since for r in engine.requests())
+
+
+def engine_now(engine):
+    return engine.requests()[-1]["at"]  # the poll itself is the newest entry
 
 
 def time_launch(command, env, engine):
-    before = page_requests(engine)
+    since = engine_now(engine)
     started = time.monotonic()
     process = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        while page_requests(engine) == before:
+        while not page_request_since(engine, since):
             if time.monotonic() - started > 60:
                 raise RuntimeError(f"{command[0]} never showed the Engine page")
             time.sleep(0.01)
@@ -47,6 +52,7 @@ def time_launch(command, env, engine):
         except subprocess.TimeoutExpired:
             process.kill()
             process.wait()
+        time.sleep(0.5)  # let the web process of the closed window go too
 
 
 def main():
