@@ -1,5 +1,7 @@
 #include "MainWindowFixture.h"
 
+#include "shell/LocalizedText.h"
+
 namespace pellora::testing {
 
 using namespace std::chrono_literals;
@@ -156,6 +158,24 @@ TEST_F(MainWindowTest, WindowsCascadeFromTheOwnersCurrentWindow) {
     auto compact = makeWindow(true);
     EXPECT_EQ(nativeWindow(*compact).options.contentSize, (Size{460, 720}));
     EXPECT_EQ(nativeWindow(*compact).options.minSize, (std::optional<Size>(Size{360, 480})));
+}
+
+}  // namespace pellora::testing
+
+namespace pellora::testing {
+
+TEST_F(MainWindowTest, LanguageChangeRetitlesTheWindowAndRebuildsTheRecoveryView) {
+    auto window = windowLoadingEngine();
+    failFirstLoad(webView(*window));
+    defaults.setString("pellora.desktop.locale", "de");
+    NotificationCenter::defaultCenter().post("PelloraConnectionLanguageDidChange");
+    auto& native = nativeWindow(*window);
+    EXPECT_EQ(native.title(), "Pellora - " + localizedText(TextTable::connection, 1, "de"));
+    EXPECT_NE(native.title(), "Pellora - This Mac");
+    auto* button = dynamic_cast<FakeButton*>(native.accessory.get());
+    EXPECT_EQ(button->accessibilityLabel(), localizedText(TextTable::connection, 0, "de"));
+    EXPECT_NE(window->recoveryView, nullptr);
+    EXPECT_FALSE(window->recoveryConnecting);
 }
 
 }  // namespace pellora::testing
