@@ -72,3 +72,12 @@ def test_splash_shows_the_startup_phase_while_the_engine_starts(engine, launch, 
     time.sleep(2)  # let the page finish its entrance before the picture
     screenshot(workdir.parent / "pellora-e2e-splash.png")
     assert not shows(app, RECOVERY_TITLE)
+
+
+def test_a_page_that_never_answers_ends_in_the_recovery_view(engine, launch):
+    engine.start()
+    engine.set_switches(page_hang=True)
+    app = launch()
+    # The 30-second navigation limit ends the load; the window stays responsive meanwhile.
+    wait_until(lambda: shows(app, RECOVERY_TITLE), timeout=75, what="the recovery view after the time limit")
+    assert "Pellora - This Mac" in app.window_titles()
