@@ -25,6 +25,8 @@ void ShellController::setStatus(ShellStatus status) {
 
 void ShellController::startShell() {
     currentStatus = ShellStatus::starting;
+    // The status item subscribes through statusObserver and the update framework starts
+    // here once they exist; until then the shell runs without them.
     std::weak_ptr<ShellController> weak = weak_from_this();
     tasks_.emplace_back(spawn([](std::weak_ptr<ShellController> weakSelf) -> Task<void> {
         if (auto self = weakSelf.lock()) co_await self->runStartup();
