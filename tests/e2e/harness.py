@@ -73,6 +73,9 @@ class Engine:
 
     def stop(self):
         self.tool("stop")
+        # A tool run the test made hang (start_mode "hang") outlives the application that
+        # launched it; everything running from this test's own directory goes.
+        subprocess.run(["pkill", "-KILL", "-f", str(self.dir) + "/"], check=False)
 
     def set_switches(self, **switches):
         request = urllib.request.Request(f"http://127.0.0.1:{self.port}/__pellora_test/switches",
