@@ -7,6 +7,7 @@
 #include <cctype>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "base/EventLoop.h"
@@ -56,14 +57,40 @@ size_t onHeader(char* data, size_t size, size_t count, void* context) {
     return size * count;
 }
 
-int onProgress(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    auto* exchange = static_cast<Exchange*>(context);
-    if (exchange->cancelled->load()) return 1;
-    if (Clock::now() - exchange->lastActivity > exchange->idleLimit) {
-        exchange->idleTimedOut = true;
-        return 1;
+std::optional<CURLcode> finishedTransfer(CURLM* multi) {
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+        if (message->msg == CURLMSG_DONE) return message->data.result;
     }
-    return 0;
+    return std::nullopt;
+}
+
+// Runs the transfer in short polls so that cancellation and the silence limit are noticed
+// within a few tens of milliseconds; curl's own blocking loop looks at them only about once
+// a second, which let a silence of twice the limit pass unnoticed.
+CURLcode drive(CURL* curl, Exchange& exchange) {
+    constexpr int pollMilliseconds = 20;
+    CURLM* multi = curl_multi_init();
+    if (!multi) return CURLE_OUT_OF_MEMORY;
+    curl_multi_add_handle(multi, curl);
+    std::optional<CURLcode> outcome;
+    while (!outcome) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) outcome = CURLE_RECV_ERROR;
+        if (!outcome) outcome = finishedTransfer(multi);
+        if (outcome) break;
+        if (exchange.cancelled->load()) {
+            outcome = CURLE_ABORTED_BY_CALLBACK;
+        } else if (Clock::now() - exchange.lastActivity > exchange.idleLimit) {
+            exchange.idleTimedOut = true;
+            outcome = CURLE_ABORTED_BY_CALLBACK;
+        } else {
+            curl_multi_poll(multi, nullptr, 0, pollMilliseconds, nullptr);
+        }
+    }
+    curl_multi_remove_handle(multi, curl);
+    curl_multi_cleanup(multi);
+    return *outcome;
 }
 
 std::string hostOf(CURL* curl) {
@@ -203,11 +230,8 @@ HttpResult CurlHttpClient::perform(const HttpRequest& request, const std::atomic
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &exchange);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &exchange);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &exchange);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
 
-    CURLcode code = curl_easy_perform(curl);
+    CURLcode code = drive(curl, exchange);
     if (code == CURLE_OK) {
         long status = 0;
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
