@@ -59,12 +59,6 @@ bool parseHostPort(std::string_view hostPort, Url& url) {
 
 }  // namespace
 
-std::string asciiLowercase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::optional<Url> Url::parse(std::string_view text) {
     auto colon = text.find(':');
     if (colon == std::string_view::npos || colon == 0) return std::nullopt;

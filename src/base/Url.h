@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Strings.h"
+
 namespace pellora {
 
 struct Url {
@@ -27,6 +29,5 @@ struct Url {
 // ("http://h:1" + "compact-chat" → "http://h:1/compact-chat").
 std::string appendingPathComponent(const std::string& url, const std::string& component);
 
-std::string asciiLowercase(std::string_view text);
 
 }  // namespace pellora

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/Strings.h"
 #include "connections/ConnectionError.h"
 
 namespace pellora {
@@ -22,13 +23,6 @@ bool isUnreserved(char c) {
 bool isSubDelim(char c) { return std::string_view("!$&'()*+,;=").find(c) != std::string_view::npos; }
 bool isGenDelim(char c) { return std::string_view(":/?#[]@").find(c) != std::string_view::npos; }
 bool isUriChar(char c) { return isUnreserved(c) || isSubDelim(c) || isGenDelim(c); }
-
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), lower);
-    return result;
-}
 
 // White space and line breaks, including the Unicode spaces a pasted address may carry.
 constexpr std::array<std::string_view, 19> kUnicodeSpaces = {
@@ -91,7 +85,7 @@ std::optional<HostPort> splitAuthority(std::string_view authority) {
     if (authority.starts_with('[')) {
         std::size_t close = authority.find(']');
         if (close == std::string_view::npos) return std::nullopt;
-        std::string inner = lowered(authority.substr(1, close - 1));
+        std::string inner = asciiLowercase(authority.substr(1, close - 1));
         std::array<unsigned char, 16> address{};
         if (inet_pton(AF_INET6, inner.c_str(), address.data()) != 1) return std::nullopt;
         if (isUnspecifiedIPv6(inner)) return std::nullopt;
@@ -104,7 +98,7 @@ std::optional<HostPort> splitAuthority(std::string_view authority) {
         if (!std::all_of(host.begin(), host.end(), [](char c) { return isUnreserved(c) || isSubDelim(c); })) {
             return std::nullopt;
         }
-        result.host = lowered(host);
+        result.host = asciiLowercase(host);
         if (colon != std::string_view::npos) rest = authority.substr(colon);
     }
     if (!rest.empty()) result.port = rest.substr(1);
@@ -146,7 +140,7 @@ std::optional<std::string> canonicalOrigin(std::string_view text) {
     auto port = portNumber(hostPort->port);
     if (!port) return std::nullopt;
 
-    std::string lowerScheme = lowered(*scheme);
+    std::string lowerScheme = asciiLowercase(*scheme);
     unsigned defaultPort;
     if (lowerScheme == "https") {
         defaultPort = 443;

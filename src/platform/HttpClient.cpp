@@ -1,15 +1,11 @@
 #include "platform/HttpClient.h"
 
-#include <algorithm>
-#include <cctype>
+#include "base/Strings.h"
 
 namespace pellora {
 
 std::optional<std::string> HttpResponse::header(const std::string& name) const {
-    std::string key = name;
-    std::transform(key.begin(), key.end(), key.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    auto found = headers.find(key);
+    auto found = headers.find(asciiLowercase(name));
     if (found == headers.end()) return std::nullopt;
     return found->second;
 }

@@ -3,14 +3,13 @@
 #include <curl/curl.h>
 #include <openssl/x509_vfy.h>
 
-#include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <mutex>
 #include <optional>
 #include <thread>
 
 #include "base/EventLoop.h"
+#include "base/Strings.h"
 
 namespace pellora {
 
@@ -33,12 +32,6 @@ size_t onBody(char* data, size_t size, size_t count, void* context) {
     return size * count;
 }
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 std::string trimmed(const std::string& text) {
     auto start = text.find_first_not_of(" \t\r\n");
     if (start == std::string::npos) return {};
@@ -52,7 +45,7 @@ size_t onHeader(char* data, size_t size, size_t count, void* context) {
     if (line.starts_with("HTTP/")) {
         exchange->response.headers.clear();  // an interim answer's headers do not count
     } else if (auto colon = line.find(':'); colon != std::string::npos) {
-        exchange->response.headers[lowered(trimmed(line.substr(0, colon)))] = trimmed(line.substr(colon + 1));
+        exchange->response.headers[asciiLowercase(trimmed(line.substr(0, colon)))] = trimmed(line.substr(colon + 1));
     }
     return size * count;
 }

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "base/Log.h"
+#include "base/Strings.h"
 #include "platform/linux/WebKitErrors.h"
 
 namespace pellora {
@@ -22,19 +23,13 @@ Json parseJson(const char* text) {
     return value.is_discarded() ? Json(nullptr) : value;
 }
 
-std::string lowerCased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // The security origin WebKit would report for a frame at `url`: scheme, host, and the
 // port, 0 when it is the scheme's default.
 SecurityOrigin originOf(const std::string& url) {
     SecurityOrigin origin;
     GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
     if (!uri) return origin;
-    origin.protocol = lowerCased(g_uri_get_scheme(uri) ? g_uri_get_scheme(uri) : "");
+    origin.protocol = asciiLowercase(g_uri_get_scheme(uri) ? g_uri_get_scheme(uri) : "");
     origin.host = g_uri_get_host(uri) ? g_uri_get_host(uri) : "";
     const int port = g_uri_get_port(uri);
     const bool defaultPort = (origin.protocol == "http" && port == 80) ||
@@ -83,7 +78,7 @@ NavigationResponse navigationResponseOf(WebKitResponsePolicyDecision* decision) 
             headers,
             [](const char* name, const char* value, gpointer data) {
                 auto& map = *static_cast<std::map<std::string, std::string>*>(data);
-                auto [it, inserted] = map.emplace(lowerCased(name), value);
+                auto [it, inserted] = map.emplace(asciiLowercase(name), value);
                 if (!inserted) it->second += std::string(", ") + value;
             },
             &result.headers);
