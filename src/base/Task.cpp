@@ -94,10 +94,6 @@ TaskHandle spawn(Task<void> task) {
     return TaskHandle(state);
 }
 
-Task<void> checkCancellation() {
-    if (co_await isCancelled()) throw CancelledError();
-}
-
 struct SleepAwaiter::Shared {
     std::coroutine_handle<> handle;
     Timer timer;

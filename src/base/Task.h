@@ -194,9 +194,6 @@ struct CancellationProbe {
 };
 inline CancellationProbe isCancelled() { return {}; }
 
-// Throws CancelledError when the current task has been cancelled.
-Task<void> checkCancellation();
-
 // Suspends for `delay` on the main loop's clock. Throws CancelledError when the task is
 // cancelled before or during the sleep.
 class SleepAwaiter {

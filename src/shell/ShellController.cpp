@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/Log.h"
+#include "base/Weak.h"
 #include "engine/EngineError.h"
 #include "shell/DesktopLanguage.h"
 #include "shell/LocalizedText.h"
@@ -259,10 +260,9 @@ void ShellController::requestQuit() {
     // The confirmation with in-flight work and the tiered Engine stop are not built yet:
     // quitting terminates at once and leaves the local Engine running. Deferred to the loop
     // so the terminate request that asked has been answered first.
-    std::weak_ptr<ShellController> weak = weak_from_this();
-    EventLoop::main().post([weak] {
-        if (auto self = weak.lock(); self && self->confirmTermination) self->confirmTermination();
-    });
+    EventLoop::main().post(weakClosure(weak_from_this(), [](ShellController& self) {
+        if (self.confirmTermination) self.confirmTermination();
+    }));
 }
 
 // --- Local Engine startup ----------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "base/Log.h"
 #include "base/Url.h"
 #include "base/Uuid.h"
+#include "base/Weak.h"
 #include "shell/DesktopLanguage.h"
 #include "shell/LocalizedText.h"
 #include "windows/OriginRules.h"
@@ -67,11 +68,9 @@ MainWindow::MainWindow(const MainWindowEnvironment& environment, bool compact)
 
 std::shared_ptr<MainWindow> MainWindow::create(const MainWindowEnvironment& environment, bool compact) {
     std::shared_ptr<MainWindow> window(new MainWindow(environment, compact));
-    std::weak_ptr<MainWindow> weak = window;
     window->languageObservation_ = NotificationCenter::defaultCenter().observe(
-        std::string(kLanguageDidChangeNotification), [weak] {
-            if (auto strong = weak.lock()) strong->connectionLanguageChanged();
-        });
+        std::string(kLanguageDidChangeNotification),
+        weakClosure(window, [](MainWindow& self) { self.connectionLanguageChanged(); }));
     return window;
 }
 
@@ -104,10 +103,7 @@ void MainWindow::ensureWindow() {
     style.fixedSize = Size{210, 24};
     connectionButton = environment_.application.views().makeButton(
         localizedText(TextTable::connection, 1), style);
-    std::weak_ptr<MainWindow> weak = weak_from_this();
-    connectionButton->setAction([weak] {
-        if (auto strong = weak.lock()) strong->showConnections();
-    });
+    connectionButton->setAction(weakClosure(weak_from_this(), [](MainWindow& self) { self.showConnections(); }));
     connectionButton->setAccessibilityLabel(localizedText(TextTable::connection, 0));
     window->setTitlebarAccessory(connectionButton);
 

@@ -17,7 +17,6 @@
 #include "base/Task.h"
 #include "connections/EngineConnection.h"
 #include "connections/EngineWindowContext.h"
-#include "platform/Alerts.h"
 #include "platform/Application.h"
 #include "platform/BundleInfo.h"
 #include "platform/WebView.h"

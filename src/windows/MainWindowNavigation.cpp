@@ -3,6 +3,7 @@
 
 #include "base/Log.h"
 #include "base/Url.h"
+#include "base/Weak.h"
 #include "shell/DesktopLanguage.h"
 #include "shell/LocalizedText.h"
 #include "windows/MainWindow.h"
@@ -255,10 +256,7 @@ std::shared_ptr<View> MainWindow::buildRecoveryContent() {
     buttonStyle.minHeight = 36;
     auto button = views.makeButton(recoveryText("retry"), buttonStyle);
     button->setAccessibilityLabel(recoveryText("retry"));
-    std::weak_ptr<MainWindow> weak = weak_from_this();
-    button->setAction([weak] {
-        if (auto strong = weak.lock()) strong->retryConnection();
-    });
+    button->setAction(weakClosure(weak_from_this(), [](MainWindow& self) { self.retryConnection(); }));
     stack->addArrangedSubview(button);
     recoveryRetryButton = button;
     return stack;
@@ -275,10 +273,9 @@ void MainWindow::scheduleRecoveryRetry() {
     if (!recoveryView || recoveryConnecting || recoveryIncompatible || recoverySecureConnectionFailure ||
         recoveryTask)
         return;
-    std::weak_ptr<MainWindow> weak = weak_from_this();
-    recoveryTimer = EventLoop::main().startTimer(recoveryRetryDelay(recoveryFailures), false, [weak] {
-        if (auto strong = weak.lock()) strong->recoveryTimerFired();
-    });
+    recoveryTimer = EventLoop::main().startTimer(
+        recoveryRetryDelay(recoveryFailures), false,
+        weakClosure(weak_from_this(), [](MainWindow& self) { self.recoveryTimerFired(); }));
 }
 
 void MainWindow::recoveryTimerFired() {
