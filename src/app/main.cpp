@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "base/EventLoop.h"
 #include "base/Log.h"
@@ -70,14 +71,16 @@ int main() {
     WebKitWebViewFactory webViews(WebKitWebViewFactory::standardDirectories(bundle.bundlePath()));
     GtkAlerts alerts;
     WindowBridges bridges;
-    EngineConnectionStore connections(defaults);
+    // Created when launching finishes, like the controller that uses it.
+    std::optional<EngineConnectionStore> connections;
 
     AppDelegate delegate(
         application,
         [&] {
             ShellEnvironment environment{application, alerts,
                                          MainWindowEnvironment{application, webViews, bundle, recoveryTexts, bridges}};
-            return std::make_shared<ShellController>(environment, connections, makeEngineManager());
+            connections.emplace(defaults);
+            return std::make_shared<ShellController>(environment, *connections, makeEngineManager());
         },
         nullptr);
     application.setDelegate(&delegate);
