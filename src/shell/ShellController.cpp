@@ -282,7 +282,9 @@ Task<void> ShellController::startLocalEngine() {
     if (managesLocalEngine || engineManager->hasInstallation()) {
         co_await openLocalEngine();
     } else {
-        // Installing the Engine from the bundled payload is not part of this build yet.
+        // Installing the Engine from the bundled payload is not part of this build yet: the
+        // user meets what a failed first installation shows.
+        setStatus(ShellStatus::error);
         showStartupFailure(localizedText(TextTable::shell, 19), EngineError::noInstallationFound().localizedDescription());
     }
     startupInFlight = false;

@@ -359,4 +359,16 @@ TEST_F(ShellControllerTest, EngineNotReadyWithinThirtySecondsIsAnError) {
     EXPECT_FALSE(controller->startupPresentation);
 }
 
+TEST_F(ShellControllerTest, WithoutAnInstallationNothingStartsAndTheWindowsSayWhy) {
+    std::filesystem::remove_all(engine.installDir);
+    ASSERT_TRUE(runToEnd(controller->runStartup()));
+    EXPECT_TRUE(engine.toolRuns.empty());
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.back(), ShellStatus::error);
+    EXPECT_FALSE(controller->startupInFlight);
+    EXPECT_FALSE(controller->managesLocalEngine);
+    ASSERT_TRUE(controller->windows.at(0)->recoveryView);
+    EXPECT_TRUE(alerts.shown.empty());
+}
+
 }  // namespace
