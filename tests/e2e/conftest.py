@@ -3,7 +3,14 @@ from pathlib import Path
 
 import pytest
 
-from harness import App, Engine, clean
+from harness import App, Atspi, Engine, clean
+
+
+@pytest.fixture(scope="session", autouse=True)
+def accessibility_registry():
+    """Starts the accessibility registry before the first application, so that the first
+    application registers with it like every later one."""
+    Atspi.get_desktop(0).get_child_count()
 
 
 @pytest.fixture
@@ -32,3 +39,6 @@ def launch(workdir, engine):
     yield start
     for app in apps:
         app.close()
+        # Shown by pytest only when the test failed.
+        print(f"--- application log ({app.process.args[0]}) ---")
+        print(app.log_text()[-4000:])
